@@ -1,0 +1,31 @@
+# The two commands a newcomer needs: `make run` and `make test`.
+PRESETS := default asan
+
+.PHONY: deps build run test bench clean
+
+deps:
+	./scripts/install-deps.sh
+
+build: deps
+	cmake --preset default
+	cmake --build --preset default
+
+# Builds, writes the demo databases into build/default/samples and starts the
+# editor (under xvfb-run when there is no display).
+run: build
+	./scripts/run-editor.sh build/default
+
+# Builds and runs every test in every preset.
+test: deps
+	@set -e; for p in $(PRESETS); do \
+	  echo "=== preset $$p"; \
+	  cmake --preset $$p; \
+	  cmake --build --preset $$p; \
+	  ctest --preset $$p; \
+	done
+
+bench: build
+	./scripts/run-benchmarks.sh build/default
+
+clean:
+	rm -rf build
