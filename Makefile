@@ -1,7 +1,7 @@
 # The two commands a newcomer needs: `make run` and `make test`.
 PRESETS := default asan
 
-.PHONY: deps build run test bench clean
+.PHONY: deps build run test test-fuzz bench clean
 
 deps:
 	./scripts/install-deps.sh
@@ -23,6 +23,13 @@ test: deps
 	  cmake --build --preset $$p; \
 	  ctest --preset $$p; \
 	done
+	@$(MAKE) --no-print-directory test-fuzz
+
+# Builds the fuzz targets (clang) and runs each for about a minute.
+test-fuzz: deps
+	cmake --preset fuzz
+	cmake --build --preset fuzz
+	./scripts/run-fuzz.sh build/fuzz 60
 
 bench: build
 	./scripts/run-benchmarks.sh build/default
