@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstring>
 #include <functional>
+#include <ostream>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -141,6 +142,8 @@ const FailureCase failureCases[] = {
          return u"x";
      }},
 };
+
+void PrintTo(const FailureCase &Case, std::ostream *Out) { *Out << Case.Name; }
 
 class FailedExport : public ::testing::TestWithParam<FailureCase> {
   protected:

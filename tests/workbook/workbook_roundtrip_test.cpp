@@ -1,6 +1,7 @@
 // Tables written by WriteXlsWorkbook and read back cell by cell, by xlrd and by
 // the strict stream parser.
 #include <functional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -102,6 +103,8 @@ const RoundTripCase roundTripCases[] = {
     {"LongestTexts", 2, 3, Longest},
 };
 
+void PrintTo(const RoundTripCase &Case, std::ostream *Out) { *Out << Case.Name; }
+
 class RoundTrip : public ::testing::TestWithParam<RoundTripCase> {};
 
 TEST_P(RoundTrip, ReadsBackCellByCell) {
@@ -156,6 +159,8 @@ const SheetNameCase sheetNameCases[] = {
     {"PairNotCut", u"abcdefghijklmnopqrstuvwxyz1234\U0001F600", u"abcdefghijklmnopqrstuvwxyz1234"},
     {"UnpairedSurrogate", std::u16string(u"a") + char16_t(0xD800) + u"b", u"a_b"},
 };
+
+void PrintTo(const SheetNameCase &Case, std::ostream *Out) { *Out << Case.Name; }
 
 class SheetName : public ::testing::TestWithParam<SheetNameCase> {};
 

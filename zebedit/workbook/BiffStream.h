@@ -12,6 +12,16 @@
 
 namespace zebedit::workbook {
 
+inline void EncodeU16(uint8_t *P, uint16_t V) {
+    P[0] = static_cast<uint8_t>(V);
+    P[1] = static_cast<uint8_t>(V >> 8);
+}
+
+inline void EncodeU32(uint8_t *P, uint32_t V) {
+    EncodeU16(P, static_cast<uint16_t>(V));
+    EncodeU16(P + 2, static_cast<uint16_t>(V >> 16));
+}
+
 class BiffStream {
   public:
     static constexpr size_t MaxRecordData = 8224;
@@ -23,15 +33,15 @@ class BiffStream {
 
     // Stream offset of the next byte: the start of the next record when none
     // is open, otherwise of the next data byte of the open record.
-    uint64_t Position() const { return flushed_ + buffer_.size(); }
+    uint64_t Position() const { return flushed_ + used_; }
 
     // Opens a record; the previous one must be ended.
     void BeginRecord(uint16_t Id);
     // Free data bytes left in the open record.
-    size_t RecordSpace() const;
-    void PutU8(uint8_t Value);
-    void PutU16(uint16_t Value);
-    void PutU32(uint32_t Value);
+    size_t RecordSpace() const { return recordOpen_ ? MaxRecordData - (used_ - recordStart_ - RecordHeaderSize) : 0; }
+    void PutU8(uint8_t Value) { *Reserve(1) = Value; }
+    void PutU16(uint16_t Value) { EncodeU16(Reserve(2), Value); }
+    void PutU32(uint32_t Value) { EncodeU32(Reserve(4), Value); }
     void PutBytes(const uint8_t *Data, size_t Length);
     // Fills in the open record's length. A stream whose offsets would no longer
     // fit the format's 32-bit fields raises std::runtime_error.
@@ -45,11 +55,22 @@ class BiffStream {
     void Flush();
 
   private:
-    uint8_t *Grow(size_t Length);     // appends Length bytes to the buffer
-    uint8_t *Reserve(size_t Length);  // the same, inside the open record's limit
+    // Appends Length bytes to the buffer.
+    uint8_t *Grow(size_t Length) {
+        uint8_t *at = buffer_.data() + used_;
+        used_ += Length;
+        return at;
+    }
+    // The same, inside the open record's limit.
+    uint8_t *Reserve(size_t Length) {
+        if (Length > RecordSpace()) FailRecordLimit();
+        return Grow(Length);
+    }
+    [[noreturn]] void FailRecordLimit() const;
 
     ByteSink &sink_;
-    std::vector<uint8_t> buffer_;  // bytes not yet passed to the sink
+    std::vector<uint8_t> buffer_;  // of fixed size; its first used_ bytes are not yet passed to the sink
+    size_t used_ = 0;
     uint64_t flushed_ = 0;         // bytes passed to the sink
     size_t recordStart_ = 0;       // offset of the open record's header in buffer_
     bool recordOpen_ = false;
