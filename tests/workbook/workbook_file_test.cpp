@@ -176,15 +176,27 @@ TEST_P(FailedExport, SaysWhyAndLeavesTheFolderAsItWas) {
 INSTANTIATE_TEST_SUITE_P(Failures, FailedExport, ::testing::ValuesIn(failureCases),
                          [](const auto &Info) { return std::string(Info.param.Name); });
 
-// A real full disk: a tiny file system of its own, where the kernel allows
-// this process to mount one.
-TEST(ExportFile, FullFileSystemFailsWithTheReason) {
-    ScratchFolder folder;
-    const std::string mountPoint = folder.File("small");
-    ASSERT_EQ(::mkdir(mountPoint.c_str(), 0755), 0);
-    if (::mount("zebworkbook-test", mountPoint.c_str(), "tmpfs", 0, "size=64k") != 0) {
-        GTEST_SKIP() << "cannot mount a small file system here: " << std::strerror(errno);
+// Real file systems of their own, where the kernel lets this process mount
+// one: a tiny one that fills up, and a read-only one.
+class SmallFileSystem : public ::testing::Test {
+  protected:
+    // Mounts a tmpfs with Options at a folder in the scratch folder, or skips.
+    std::string Mount(const char *Options, unsigned long Flags = 0) {
+        const std::string mountPoint = folder_.File("mounted");
+        if (::mkdir(mountPoint.c_str(), 0755) != 0) ADD_FAILURE() << "cannot create " << mountPoint;
+        if (::mount("zebworkbook-test", mountPoint.c_str(), "tmpfs", Flags, Options) != 0) {
+            skipReason_ = std::string("cannot mount a small file system here: ") + std::strerror(errno);
+            return {};
+        }
+        return mountPoint;
     }
+    ScratchFolder folder_;
+    std::string skipReason_;
+};
+
+TEST_F(SmallFileSystem, FullDiskFailsWithTheReason) {
+    const std::string mountPoint = Mount("size=64k");
+    if (mountPoint.empty()) GTEST_SKIP() << skipReason_;
     const std::string path = mountPoint + "/Table.xls";
     WriteFileBytes(path, OldWorkbook);
 
@@ -196,6 +208,19 @@ TEST(ExportFile, FullFileSystemFailsWithTheReason) {
     }
     EXPECT_EQ(FolderEntries(mountPoint), std::vector<std::string>{"Table.xls"});
     EXPECT_EQ(ReadFileBytes(path), OldWorkbook);
+}
+
+TEST_F(SmallFileSystem, ReadOnlyFolderFailsWithTheReason) {
+    const std::string mountPoint = Mount("size=64k,mode=0777", MS_RDONLY);
+    if (mountPoint.empty()) GTEST_SKIP() << skipReason_;
+
+    try {
+        zebedit::WriteXlsWorkbook(mountPoint + "/Table.xls", u"Table", 2, 2, Filler);
+        ADD_FAILURE() << "the export claimed success";
+    } catch (const std::runtime_error &error) {
+        EXPECT_NE(std::string(error.what()).find(std::strerror(EROFS)), std::string::npos) << error.what();
+    }
+    EXPECT_TRUE(FolderEntries(mountPoint).empty());
 }
 
 }  // namespace
