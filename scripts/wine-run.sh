@@ -15,6 +15,9 @@ if [ -z "$wine" ]; then
   exit 127
 fi
 
+# No display, no debug channels, no offer to install .NET or a browser engine:
+# the test programs are console programs.
+unset DISPLAY WAYLAND_DISPLAY
 export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 mkdir -p "$(dirname "$prefix")"
 
