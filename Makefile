@@ -1,7 +1,7 @@
 # The two commands a newcomer needs: `make run` and `make test`.
 PRESETS := default asan
 
-.PHONY: deps build run test test-fuzz bench clean
+.PHONY: deps build run test test-windows test-fuzz bench clean
 
 deps:
 	./scripts/install-deps.sh
@@ -23,7 +23,13 @@ test: deps
 	  cmake --build --preset $$p; \
 	  ctest --preset $$p; \
 	done
+	@$(MAKE) --no-print-directory test-windows
 	@$(MAKE) --no-print-directory test-fuzz
+
+# zebcore.dll for 32-bit and 64-bit Windows: 64-bit tests under wine64, the
+# 32-bit library checked by its export table and import library.
+test-windows: deps
+	./scripts/test-windows.sh
 
 # Builds the fuzz targets (clang) and runs each for about a minute.
 test-fuzz: deps

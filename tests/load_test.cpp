@@ -214,3 +214,17 @@ TEST_P(LoadLayouts, RandomDamageNeverReadsOutsideTheImage) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Load, ManyEntriesForOneHeaderAreRefusedInsteadOfBuiltOverAndOver) {
+    // A file of 64 KiB whose directory names the same header 8,000 times.
+    Bytes image(24, 0);
+    Put32(image, 0, 0x08004244);
+    Put32(image, 16, 8000);
+    for (int i = 0; i < 8000; ++i) image.insert(image.end(), {'T', 0, 0, 0, 0, 0, 0, 0});
+    image.resize(64 * 1024, 0);
+    EXPECT_THROW(Load(image, true), zeb::FormatError);
+}
+
+}  // namespace
