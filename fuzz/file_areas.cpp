@@ -22,9 +22,22 @@ uint32_t Word(const zebtest::Bytes &Image, uint64_t Position, int Width) {
 FileAreas FileAreas::Of(const zebtest::Bytes &Image) {
     FileAreas areas;
     areas.writer_.assign(Image.size(), None);
+    areas.recordArea_.assign(Image.size(), false);
     areas.crc_ = Image.size() >= 4 && Word(Image, 0, 4) == Magic;
     if (!areas.crc_) {
         areas.AddWritten(0, 4, 0);  // FileSum, covering everything after it
+        // The directory ends at the first entry whose first byte is 0, or at
+        // the end of the image.
+        uint64_t entries = 0;
+        while (4 + 16 * entries < Image.size() && Image[4 + 16 * entries] != 0) ++entries;
+        const uint64_t base = 8 + 16 * entries;
+        for (uint64_t i = 0; i < entries; ++i) {
+            const uint64_t h = base + Word(Image, 4 + 16 * i + 8, 4);
+            if (h > Image.size()) continue;
+            const uint64_t recordSize = Word(Image, h + 8, 2), capacity = Word(Image, h + 16, 2),
+                           fieldCount = Word(Image, h + 24, 2);
+            areas.AddRecordArea(h, h + 28 + 16 * fieldCount, recordSize * capacity);
+        }
         areas.FindOverlap();
         return areas;
     }
@@ -52,6 +65,7 @@ FileAreas FileAreas::Of(const zebtest::Bytes &Image) {
         areas.AddWritten(dataCrcAt, 4, owner);     // TableDataCrc
         areas.AddCovered(h, h + 32, owner);        // the header words
         areas.AddCovered(h + 36, dataCrcAt, owner);  // descriptors and slots
+        areas.AddRecordArea(h, h + 36 + 16 * fieldCount, recordSize * capacity);
     }
     areas.FindOverlap();
     return areas;
@@ -65,6 +79,12 @@ void FileAreas::AddWritten(uint64_t Begin, uint64_t Length, int Owner) {
         if (writer_[i] != None && writer_[i] != Owner) overlap_ = true;
         writer_[i] = Owner;
     }
+}
+
+void FileAreas::AddRecordArea(uint64_t Header, uint64_t Data, uint64_t SlotBytes) {
+    // The words Capacity, RecordCount, DeletedCount and FirstDeleted.
+    for (uint64_t i = Header + 16; i < Header + 24 && i < recordArea_.size(); ++i) recordArea_[i] = true;
+    for (uint64_t i = Data; i < Data + SlotBytes && i < recordArea_.size(); ++i) recordArea_[i] = true;
 }
 
 void FileAreas::AddCovered(uint64_t Begin, uint64_t End, int Owner) {

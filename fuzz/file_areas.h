@@ -22,6 +22,10 @@ class FileAreas {
     // first word, or in the CRC layout FileSize, HeaderCrc, DirectoryCrc and
     // each table's two check words.
     bool IsWritten(uint64_t Position) const { return Position < writer_.size() && writer_[Position] != None; }
+    // True when the byte at Position belongs to a table's record slots or
+    // to the header words that count them: the only places, besides the
+    // check words, that record and value calls may change (without growth).
+    bool IsRecordArea(uint64_t Position) const { return Position < recordArea_.size() && recordArea_[Position]; }
     // True when a word that a save writes lies inside an area that another
     // word covers (or over another such word), so that not all check words
     // can be right after a save.
@@ -35,11 +39,13 @@ class FileAreas {
     };
     void AddWritten(uint64_t Begin, uint64_t Length, int Owner);
     void AddCovered(uint64_t Begin, uint64_t End, int Owner);
+    void AddRecordArea(uint64_t Header, uint64_t Data, uint64_t SlotBytes);
     void FindOverlap();
 
     bool crc_ = false;
     bool overlap_ = false;
     std::vector<int> writer_;  // per byte: the owner of the word written there
+    std::vector<bool> recordArea_;
     std::vector<Range> written_, covered_;
 };
 

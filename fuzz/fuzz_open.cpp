@@ -2,8 +2,8 @@
 // and every value of every record as integer, float and text, look up values
 // through the query call, save, reopen and save again.
 //
-// Then change the records of every table (add with growth, delete, write a
-// value, remove, compact) and save once more.
+// Then change the records of every table (add, delete, write a value, remove,
+// compact), save, add with growth and save once more.
 //
 // What must hold:
 //  - nothing crashes, and a file that opens can be saved, leaving no
@@ -11,6 +11,8 @@
 //  - record calls keep the counts in range: an added record is live and
 //    below RecordCount, a removal lowers RecordCount by one (never wrapping
 //    below 0), and after compacting no table counts a deleted record;
+//  - without growth they change nothing but record slots, the words that
+//    count them and the check words;
 //  - a save changes only the check words (and the CRC layout's FileSize):
 //    every other byte is written back as it was read;
 //  - query answers equal a plain scan of the live records;
@@ -131,24 +133,46 @@ TableProperties PropertiesOf(int32_t Handle, int32_t Index) {
     return props;
 }
 
-// Record calls on every table that can be named, at most the first few.
-void ChangeRecords(int32_t Handle) {
-    const int32_t count = std::min(ZEBDatabaseGetTableCount(Handle), 8);
-    std::vector<FieldInfo> tables;  // names only, to skip repeated ones
-    for (int32_t t = 0; t < count; ++t) {
-        TableProperties before;
-        std::string table;
-        Check(TableAt(Handle, t, before, table), "table " + std::to_string(t));
-        if (!FirstOfItsName(tables, table)) continue;
-        tables.push_back(FieldInfo{table});
-        const char *name = table.c_str();
+// The tables that can be named (the first of each name), at most a few, as
+// list positions.
+std::vector<int32_t> NamedTables(int32_t Handle) {
+    std::vector<FieldInfo> seen;  // names only
+    std::vector<int32_t> positions;
+    for (int32_t t = 0; t < std::min(ZEBDatabaseGetTableCount(Handle), 8); ++t) {
+        TableProperties props;
+        std::string name;
+        Check(TableAt(Handle, t, props, name), "table " + std::to_string(t));
+        if (!FirstOfItsName(seen, name)) continue;
+        seen.push_back(FieldInfo{name});
+        positions.push_back(t);
+    }
+    return positions;
+}
 
-        const int32_t added = ZEBTableRecordAdd(Handle, name, 1);
-        TableProperties after = PropertiesOf(Handle, t);
-        if (added != 65535) {
-            Check(added < AddressableRecords(after) && !ZEBTableRecordDeleted(Handle, name, added),
-                  "the record added to " + table + " is not a live addressable record");
-        }
+std::string NameOf(int32_t Handle, int32_t Position) {
+    TableProperties props;
+    std::string name;
+    Check(TableAt(Handle, Position, props, name), "table " + std::to_string(Position));
+    return name;
+}
+
+// Adds a record; an added record must be live and addressable.
+void AddRecord(int32_t Handle, int32_t Position, bool Grow) {
+    const std::string table = NameOf(Handle, Position);
+    const int32_t added = ZEBTableRecordAdd(Handle, table.c_str(), Grow ? 1 : 0);
+    if (added == 65535) return;
+    Check(added < AddressableRecords(PropertiesOf(Handle, Position)) &&
+              !ZEBTableRecordDeleted(Handle, table.c_str(), added),
+          "the record added to " + table + " is not a live addressable record");
+}
+
+// Record and value calls on every table that can be named, without growth:
+// they may change only record slots and the words that count them.
+void ChangeRecords(int32_t Handle) {
+    for (int32_t t : NamedTables(Handle)) {
+        const std::string table = NameOf(Handle, t);
+        const char *name = table.c_str();
+        AddRecord(Handle, t, false);
         if (ZEBTableRecordChangeDeleted(Handle, name, 0, 0))
             Check(ZEBTableRecordDeleted(Handle, name, 0), "record 0 of " + table + " was reported deleted");
         FieldProperties field{};
@@ -156,10 +180,10 @@ void ChangeRecords(int32_t Handle) {
         field.Name = fieldName;
         if (ZEBFieldGetProperties(Handle, name, 0, &field)) ZEBFieldSetValueAsInteger(Handle, name, fieldName, 0, 1);
 
-        before = PropertiesOf(Handle, t);
+        const TableProperties before = PropertiesOf(Handle, t);
         const int32_t last = AddressableRecords(before) - 1;
         const bool removed = ZEBTableRecordRemove(Handle, name, std::max(last, 0));
-        after = PropertiesOf(Handle, t);
+        const TableProperties after = PropertiesOf(Handle, t);
         Check(removed == (last >= 0), "removing the last addressable record of " + table);
         Check(after.RecordCount == before.RecordCount - (removed ? 1 : 0),
               "a removal from " + table + " must lower RecordCount by exactly one");
@@ -168,6 +192,19 @@ void ChangeRecords(int32_t Handle) {
     for (int32_t t = 0; t < ZEBDatabaseGetTableCount(Handle); ++t) {
         const TableProperties after = PropertiesOf(Handle, t);
         Check(after.DeletedCount == 0 && after.FirstDeleted == 65535, "a table counts deleted records after compact");
+    }
+}
+
+// Between two saves with only record and value calls in between, every byte
+// that changed is a check word or lies in a table's record area (as either
+// file describes it, should a count word lie over another table's header).
+void CheckOnlyRecordsChanged(const Bytes &Before, const Bytes &After) {
+    Check(After.size() == Before.size(), "record calls without growth changed the file's length");
+    const FileAreas a = FileAreas::Of(Before), b = FileAreas::Of(After);
+    for (size_t i = 0; i < Before.size(); ++i) {
+        if (Before[i] == After[i]) continue;
+        Check(a.IsRecordArea(i) || b.IsRecordArea(i) || a.IsWritten(i) || b.IsWritten(i),
+              "record calls changed byte " + std::to_string(i) + ", outside every table's records");
     }
 }
 
@@ -220,6 +257,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *Data, size_t Size) {
     const int32_t changed = ZEBOpen(path.c_str());
     if (changed < 0) return 0;
     ChangeRecords(changed);
+    CheckOnlyRecordsChanged(first, SaveAndRead(changed, path));
+    for (int32_t t : NamedTables(changed)) AddRecord(changed, t, true);
     SaveAndRead(changed, path);
     Check(ZEBClose(changed), "close");
     return 0;
