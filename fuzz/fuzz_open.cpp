@@ -43,6 +43,7 @@ constexpr int64_t QueryScanBudget = 1 << 13;
 // The records of a table whose values are read: all while the budget lasts,
 // otherwise as many leading records as it allows, and always the last one.
 std::vector<int32_t> RecordsToRead(int32_t Records, size_t FieldCount, int64_t &Budget) {
+    if (Records <= 0) return {};
     const int64_t perRecord = std::max<int64_t>(1, static_cast<int64_t>(FieldCount));
     const int64_t leading = std::clamp<int64_t>(Budget / perRecord, 1, Records);
     std::vector<int32_t> chosen;
