@@ -23,17 +23,18 @@ TzebDatabase::TzebDatabase(std::vector<uint8_t> Image, const std::string &FileNa
 TzebDatabase::~TzebDatabase() = default;
 
 void TzebDatabase::Load() {
-    // Each descriptor takes 16 bytes of the file; tables whose descriptors
-    // together claim more than the file holds overlap, and are refused rather
-    // than built many times over.
-    uint64_t fieldBudget = Stream.Length() / TzebField::DescriptorSize + 1;
+    // Table headers and descriptors each take their bytes of the file; tables
+    // that together claim more than the file holds overlap, and are refused
+    // rather than built many times over. The allowance covers headers that
+    // stand at the very end of a file.
+    uint64_t structureBudget = uint64_t{Stream.Length()} + 1024;
     if (CrcLayout)
-        LoadCrcLayout(fieldBudget);
+        LoadCrcLayout(structureBudget);
     else
-        LoadSumLayout(fieldBudget);
+        LoadSumLayout(structureBudget);
 }
 
-void TzebDatabase::LoadCrcLayout(uint64_t &FieldBudget) {
+void TzebDatabase::LoadCrcLayout(uint64_t &StructureBudget) {
     Stream.ReadAt(0, Header.data(), CrcHeaderSize);
     CurrentSize = DecodeFixed32(&Header[OffFileSize]);
     const int32_t stored = static_cast<int32_t>(DecodeFixed32(&Header[OffTableCount]));
@@ -52,11 +53,11 @@ void TzebDatabase::LoadCrcLayout(uint64_t &FieldBudget) {
         TableEntry entry;
         std::copy(raw, raw + 4, entry.TableName);
         entry.TableOffset = DecodeFixed32(raw + 4);
-        AddTable(static_cast<int32_t>(i), entry, FieldBudget);
+        AddTable(static_cast<int32_t>(i), entry, StructureBudget);
     }
 }
 
-void TzebDatabase::LoadSumLayout(uint64_t &FieldBudget) {
+void TzebDatabase::LoadSumLayout(uint64_t &StructureBudget) {
     CurrentSize = Stream.Length();
     EncodeFixed32(&Header[OffFileSize], CurrentSize);
     // The directory ends at the first entry whose first byte is 0, or at the
@@ -75,13 +76,13 @@ void TzebDatabase::LoadSumLayout(uint64_t &FieldBudget) {
         TableEntry entry;
         std::copy(raw, raw + 4, entry.TableName);
         entry.TableOffset = DecodeFixed32(raw + 8);
-        AddTable(static_cast<int32_t>(i), entry, FieldBudget);
+        AddTable(static_cast<int32_t>(i), entry, StructureBudget);
     }
     EncodeFixed32(&Header[OffTableCount], static_cast<uint32_t>(tableCount_));
 }
 
-void TzebDatabase::AddTable(int32_t DirIndex, const TableEntry &Entry, uint64_t &FieldBudget) {
-    auto table = std::make_unique<TzebTable>(*this, DirIndex, Entry, FieldBudget);
+void TzebDatabase::AddTable(int32_t DirIndex, const TableEntry &Entry, uint64_t &StructureBudget) {
+    auto table = std::make_unique<TzebTable>(*this, DirIndex, Entry, StructureBudget);
     if (table->BeyondEnd) {
         --tableCount_;
         return;

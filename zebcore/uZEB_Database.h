@@ -70,9 +70,9 @@ class TzebDatabase {
 
   private:
     void Load();
-    void LoadCrcLayout(uint64_t &FieldBudget);
-    void LoadSumLayout(uint64_t &FieldBudget);
-    void AddTable(int32_t DirIndex, const TableEntry &Entry, uint64_t &FieldBudget);
+    void LoadCrcLayout(uint64_t &StructureBudget);
+    void LoadSumLayout(uint64_t &StructureBudget);
+    void AddTable(int32_t DirIndex, const TableEntry &Entry, uint64_t &StructureBudget);
     // The 24 header bytes as the file stores them.
     void WriteHeaderToStream();
 

@@ -29,7 +29,9 @@ void ReadWholeFile(const std::string &Path, std::vector<uint8_t> &Buffer);
 void ReplaceFile(const std::string &Path, const uint8_t *Data, size_t Length);
 
 // The registry's rule for paths: equal without regard to letter case, by the
-// user locale's case-insensitive comparison.
+// user locale's case-insensitive comparison. Where the file system tells
+// letter case apart, spellings that differ in case must also name the same
+// file.
 bool SamePath(const std::string &A, const std::string &B);
 
 // Test seam: makes the given step of the next ReplaceFile calls fail, as the

@@ -229,7 +229,12 @@ bool SamePath(const std::string &A, const std::string &B) {
         ::uselocale(previous);
         ::freelocale(user);
     }
-    return same;
+    if (!same) return false;
+    // Most file systems here tell letter case apart: two spellings are one
+    // path only when they name the same file, so that a save never goes to
+    // a different file than the one the caller opened.
+    struct stat a, b;
+    return ::stat(A.c_str(), &a) == 0 && ::stat(B.c_str(), &b) == 0 && a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
 void FailSaveStepForTesting(SaveStep Step) { failingStep = Step; }

@@ -10,7 +10,7 @@
 
 namespace zeb {
 
-TzebTable::TzebTable(TzebDatabase &Database, int32_t DirIndex, const TableEntry &Entry, uint64_t &FieldBudget)
+TzebTable::TzebTable(TzebDatabase &Database, int32_t DirIndex, const TableEntry &Entry, uint64_t &StructureBudget)
     : DirIndex(DirIndex), Database(Database) {
     Name.assign(reinterpret_cast<const char *>(Entry.TableName),
                 static_cast<size_t>(std::find(Entry.TableName, Entry.TableName + 4, 0) - Entry.TableName));
@@ -43,8 +43,9 @@ TzebTable::TzebTable(TzebDatabase &Database, int32_t DirIndex, const TableEntry 
     const uint64_t stored = StoredFieldCount();
     const uint64_t room = stream.Length() > first ? (stream.Length() - first) / TzebField::DescriptorSize : 0;
     const uint64_t present = std::min(stored, room);
-    if (present > FieldBudget) throw FormatError("table descriptors overlap beyond what the file holds");
-    FieldBudget -= present;
+    const uint64_t claimed = headerSize + present * TzebField::DescriptorSize;
+    if (claimed > StructureBudget) throw FormatError("tables overlap beyond what the file holds");
+    StructureBudget -= claimed;
     Fields.reserve(static_cast<size_t>(present));
     for (uint64_t i = 0; i < present; ++i) {
         uint8_t descriptor[TzebField::DescriptorSize];

@@ -35,10 +35,10 @@ class TzebTable {
     static constexpr uint32_t OffRecordSize = 4, OffCapacity = 16, OffRecordCount = 18, OffDeletedCount = 20,
                               OffFirstDeleted = 22, OffFieldCount = 24, OffHeaderCrc = 32;
 
-    // FieldBudget: how many more field descriptors the file may still
-    // provide; lowered by this table's fields. Raises FormatError when the
-    // table's descriptors would exceed it.
-    TzebTable(TzebDatabase &Database, int32_t DirIndex, const TableEntry &Entry, uint64_t &FieldBudget);
+    // StructureBudget: how many more bytes of headers and descriptors the
+    // file may still provide; lowered by this table's. Raises FormatError
+    // when the table would exceed it (tables that overlap each other).
+    TzebTable(TzebDatabase &Database, int32_t DirIndex, const TableEntry &Entry, uint64_t &StructureBudget);
     ~TzebTable();
     TzebTable(const TzebTable &) = delete;
     TzebTable &operator=(const TzebTable &) = delete;
