@@ -82,7 +82,6 @@ void TGridModel::BeginLoad(int FieldCount, int RecordCount) {
 void TGridModel::SetFieldName(int Field, const QString &Name) {
     if (Field < 0 || Field >= fieldCount_) return;
     fieldNames_[static_cast<size_t>(Field)] = Name;
-    emit headerDataChanged(Qt::Horizontal, Field, Field);
 }
 
 void TGridModel::CommitCell(size_t Length) {
@@ -101,7 +100,12 @@ void TGridModel::AppendLatin1Cell(std::string_view Text) {
 void TGridModel::EndField(int Field) {
     if (cellEnds_.size() != (static_cast<size_t>(Field) + 1) * static_cast<size_t>(recordCount_))
         throw std::logic_error("A field's column was loaded with a wrong number of values.");
-    if (recordCount_ > 0) emit dataChanged(index(0, Field), index(recordCount_ - 1, Field), {Qt::DisplayRole});
+}
+
+void TGridModel::EndLoad() {
+    if (fieldCount_ == 0) return;
+    emit headerDataChanged(Qt::Horizontal, 0, fieldCount_ - 1);
+    if (recordCount_ > 0) emit dataChanged(index(0, 0), index(recordCount_ - 1, fieldCount_ - 1), {Qt::DisplayRole});
 }
 
 QVariant TGridModel::data(const QModelIndex &Index, int Role) const {

@@ -39,7 +39,8 @@ class TGridModel : public QAbstractTableModel {
 
     // Starts a table load: the grid becomes FieldCount + 1 columns (at least
     // 2) and RecordCount + 1 rows (at least 2), with the record numbers in
-    // order and every value empty until it is appended.
+    // order and every value empty until it is appended. Field names and
+    // values are announced to the views by EndLoad.
     void BeginLoad(int FieldCount, int RecordCount);
     void SetFieldName(int Field, const QString &Name);
     // The values of the field being loaded, one per record in record order:
@@ -48,8 +49,11 @@ class TGridModel : public QAbstractTableModel {
     char16_t *ExtendCell(size_t MaxLength) { return text_.Extend(MaxLength); }
     void CommitCell(size_t Length);
     void AppendLatin1Cell(std::string_view Text);
-    // Ends the field's column after its last record and shows it.
+    // Ends the field's column after its last record.
     void EndField(int Field);
+    // Ends the load and tells the views: the whole load is one change, so a
+    // view repaints once for it, not once per column.
+    void EndLoad();
 
     int FieldCount() const { return fieldCount_; }
     int RecordCount() const { return recordCount_; }

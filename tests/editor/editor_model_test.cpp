@@ -1,6 +1,7 @@
 // The grid's model under Qt's model checker: loading, partial columns,
 // edits, sorting and its persistent indexes, reuse across loads.
 #include <QAbstractItemModelTester>
+#include <QSignalSpy>
 #include <QTest>
 
 #include "Unit1_GridModel.h"
@@ -17,6 +18,7 @@ void Load(TGridModel &Model, const std::vector<QStringList> &Columns, int Record
         for (const QString &text : Columns[static_cast<size_t>(field)]) Model.AppendLatin1Cell(text.toLatin1().toStdString());
         Model.EndField(field);
     }
+    Model.EndLoad();
 }
 
 QStringList Column(const TGridModel &Model, int ACol) {
@@ -32,7 +34,7 @@ class ModelTest : public QObject {
 
   private slots:
     void shapesAndTextsInGridCoordinates();
-    void columnsAppearAsTheyLoad();
+    void valuesAppearAsTheyLoad();
     void editsShowAndFollowTheirRecord();
     void sortingOrdersNumbersBeforeTexts_data();
     void sortingOrdersNumbersBeforeTexts();
@@ -66,7 +68,7 @@ void ModelTest::shapesAndTextsInGridCoordinates() {
     QCOMPARE(model.GridCell(0, 0), "");
 }
 
-void ModelTest::columnsAppearAsTheyLoad() {
+void ModelTest::valuesAppearAsTheyLoad() {
     TGridModel model;
     QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
     model.BeginLoad(2, 2);
@@ -77,6 +79,13 @@ void ModelTest::columnsAppearAsTheyLoad() {
     model.EndField(0);
     QCOMPARE(model.GridCell(1, 2), QString::fromUtf8("\xC3\xA9"));
     QCOMPARE(model.GridCell(2, 1), "");
+    model.AppendLatin1Cell("y");
+    model.AppendLatin1Cell("z");
+    model.EndField(1);
+    QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
+    model.EndLoad();
+    QCOMPARE(changed.size(), 1);
+    QCOMPARE(changed[0][1].toModelIndex(), model.index(1, 1));
 }
 
 void ModelTest::editsShowAndFollowTheirRecord() {
