@@ -25,11 +25,14 @@ class QToolButton;
 
 namespace zebedit {
 
+class TDatabaseSession;
+
 class TForm1 : public QWidget {
     Q_OBJECT
 
   public:
     explicit TForm1(QWidget *Parent = nullptr);
+    ~TForm1() override;
 
     // The window's components, named as the window's designer named them.
     QToolBar *ToolBar1;
@@ -85,6 +88,9 @@ class TForm1 : public QWidget {
     // The record that grid row ARow shows, read from its record number.
     int RecordOfGridRow(int ARow) const;
 
+    // ZEBSave of the action's database; a file that could not be written is
+    // reported, as the change would otherwise be lost without a word.
+    void SaveDatabase(TDatabaseSession &Database);
     bool Confirm(const QString &Text);
     void ShowMessage(const QString &Text, const QString &Caption, bool IsError);
     // Runs a handler's work; an error that escapes it is shown to the user.

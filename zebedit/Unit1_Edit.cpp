@@ -105,13 +105,12 @@ void TForm1::WriteEditedCell(int ACol, int ARow, const QString &Value) {
 
     // Saved also when nothing was written, so every keystroke leaves the file
     // as the library holds it.
-    if (!database.Save())
-        ShowMessage(QStringLiteral("The database could not be saved to %1.").arg(DatabaseFileName), ErrorCaption, true);
+    SaveDatabase(database);
 }
 
-void TForm1::StringGrid1ClickCell(int ARow, int ACol) {
+// Any row shows its column's field, the row of field names too.
+void TForm1::StringGrid1ClickCell(int /*ARow*/, int ACol) {
     Guarded([&] { ShowFieldInfo(ACol); });
-    (void)ARow;  // any row shows the column's field, the field names too
 }
 
 void TForm1::ShowFieldInfo(int ACol) {

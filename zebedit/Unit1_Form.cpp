@@ -14,6 +14,7 @@
 #include <QToolButton>
 
 #include "Unit1.h"
+#include "Unit1_Session.h"
 
 namespace zebedit {
 namespace {
@@ -52,6 +53,15 @@ TForm1::TForm1(QWidget *Parent) : QWidget(Parent) {
     ConnectHandlers();
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
+}
+
+TForm1::~TForm1() {
+    // Hiding ends a cell edit that is still open, and the grid writes it,
+    // while the window is still whole; afterwards nothing of the dying
+    // window may reach the handlers.
+    hide();
+    StringGrid1->disconnect(this);
+    ListBox1->disconnect(this);
 }
 
 void TForm1::CreateComponents() {
@@ -163,6 +173,12 @@ int TForm1::RecordOfGridRow(int ARow) const {
     bool ok = false;
     const int record = StringGrid1->Grid().GridCell(0, ARow).toInt(&ok);
     return ok ? record : -1;
+}
+
+void TForm1::SaveDatabase(TDatabaseSession &Database) {
+    if (!Database.Save())
+        ShowMessage(QStringLiteral("The database could not be saved to %1.").arg(DatabaseFileName),
+                    QStringLiteral("Error!"), true);
 }
 
 bool TForm1::Confirm(const QString &Text) {

@@ -17,9 +17,7 @@ void TForm1::AddRecord() {
         if (!database.IsOpen()) return;
         // Grow: when every slot is in use, the table may take one more.
         ZEBTableRecordAdd(database.Handle(), NameArgument(*table).constData(), 1);
-        if (!database.Save())
-            ShowMessage(QStringLiteral("The database could not be saved to %1.").arg(DatabaseFileName),
-                        QStringLiteral("Error!"), true);
+        SaveDatabase(database);
     }
     LoadSelectedTable();
 }
@@ -40,9 +38,7 @@ void TForm1::RemoveCurrentRecord() {
         TDatabaseSession database(DatabaseFileName);
         if (!database.IsOpen()) return;
         ZEBTableRecordRemove(database.Handle(), NameArgument(*table).constData(), RecordOfGridRow(StringGrid1->Row()));
-        if (!database.Save())
-            ShowMessage(QStringLiteral("The database could not be saved to %1.").arg(DatabaseFileName),
-                        QStringLiteral("Error!"), true);
+        SaveDatabase(database);
     }
     LoadSelectedTable();
 }
