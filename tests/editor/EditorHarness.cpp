@@ -20,7 +20,9 @@ EditorHarness::EditorHarness() : form_(std::make_unique<zebedit::TForm1>()) {
     if (!QTest::qWaitForWindowExposed(form_.get())) throw std::runtime_error("the window was not shown");
 }
 
-EditorHarness::~EditorHarness() = default;
+// The window goes first: closing it ends an open cell edit, which may still
+// show a message through this harness.
+EditorHarness::~EditorHarness() { form_.reset(); }
 
 int EditorHarness::RunDialog(QDialog &Dialog) {
     if (auto *open = qobject_cast<QFileDialog *>(&Dialog)) {

@@ -2,6 +2,7 @@
 // the file on disk after every key, and the field information of a click.
 #include <QApplication>
 #include <QClipboard>
+#include <QFile>
 #include <QGroupBox>
 #include <QLabel>
 #include <QListWidget>
@@ -98,6 +99,7 @@ class EditTest : public QObject {
     void emptyingACellSavesNothing();
     void pastedTextIsOneChange();
     void typeWithoutRenderingIsSavedUnchanged();
+    void aFileThatCannotBeSavedIsReported();
     void editsOnASortedGridReachTheirRecord();
     void clickShowsFieldInformation_data();
     void clickShowsFieldInformation();
@@ -241,6 +243,18 @@ void EditTest::typeWithoutRenderingIsSavedUnchanged() {
     editor.TypeIntoCell(1, ColumnOf("X"), "9");
     QVERIFY(editor.TakeShown().empty());
     QVERIFY(zebtest::ReadFile(editor.Path.toStdString()) == before);
+}
+
+void EditTest::aFileThatCannotBeSavedIsReported() {
+    EditSession editor;
+    QFile::setPermissions(editor.Path, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
+    editor.TypeIntoCell(1, ColumnOf("U"), "9");
+    const std::vector<ShownMessage> shown = editor.TakeShown();
+    QCOMPARE(shown.size(), size_t(1));
+    QCOMPARE(shown[0].Text, "The database could not be saved to " + editor.Path + ".");
+    QCOMPARE(shown[0].Caption, "Error!");
+    QCOMPARE(Stored(editor.Path, "U"), "1");
+    QVERIFY(NoDatabaseOpen(editor));
 }
 
 void EditTest::editsOnASortedGridReachTheirRecord() {
