@@ -1,7 +1,7 @@
 # The two commands a newcomer needs: `make run` and `make test`.
 PRESETS := default asan
 
-.PHONY: deps build run test bench clean
+.PHONY: deps build run test test-windows bench clean
 
 deps:
 	./scripts/install-deps.sh
@@ -23,6 +23,12 @@ test: deps
 	  cmake --build --preset $$p; \
 	  ctest --preset $$p; \
 	done
+	@$(MAKE) --no-print-directory test-windows
+
+# zebcore.dll for 32-bit and 64-bit Windows: 64-bit tests under wine64, the
+# 32-bit library checked by its export table and import library.
+test-windows: deps
+	./scripts/test-windows.sh
 
 bench: build
 	./scripts/run-benchmarks.sh build/default

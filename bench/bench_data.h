@@ -64,8 +64,9 @@ inline Bytes WideTable(uint32_t Fields = 100, uint32_t Records = 65535) {
 }
 
 // The floor of a save: read the file, write the same bytes to a temporary
-// file beside it, flush it and rename it over the original.
-inline void ReadAndReplaceDurably(const std::string &Path) {
+// file beside it, flush it and rename it over the original; with
+// FlushFolder, also flush the folder so that the rename itself is durable.
+inline void ReadAndReplaceDurably(const std::string &Path, bool FlushFolder) {
     Bytes data;
     {
         const int in = ::open(Path.c_str(), O_RDONLY);
@@ -87,6 +88,12 @@ inline void ReadAndReplaceDurably(const std::string &Path) {
     ::fsync(fd);
     ::close(fd);
     if (::rename(temporary.c_str(), Path.c_str()) != 0) throw std::runtime_error("cannot rename");
+    if (FlushFolder) {
+        const std::string folder = Path.substr(0, Path.rfind('/'));
+        const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY);
+        ::fsync(dir);
+        ::close(dir);
+    }
 }
 
 // Bytes currently allocated on the heap.

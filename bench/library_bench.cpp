@@ -42,9 +42,11 @@ BENCHMARK(Keystroke)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
 void FloorReadAndReplace(benchmark::State &State) {
     zebtest::TempDir dir;
     const std::string path = dir.Write("ten.db", TenMegabytes(true));
-    for (auto _ : State) ReadAndReplaceDurably(path);
+    const bool flushFolder = State.range(0) != 0;
+    for (auto _ : State) ReadAndReplaceDurably(path, flushFolder);
+    State.SetLabel(flushFolder ? "file and folder flushed" : "file flushed");
 }
-BENCHMARK(FloorReadAndReplace)->Unit(benchmark::kMillisecond);
+BENCHMARK(FloorReadAndReplace)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 // Every field of every record of a 65,535 x 100 table through the calls.
 void ReadEveryCell(benchmark::State &State) {

@@ -58,13 +58,17 @@ TEST_F(Registry, TheSamePathGivesTheSameHandleWithoutReadingAgain) {
     // Another spelling of the same file, in other letter case (a link stands
     // for a file system that ignores case), is the same path.
     const std::string upper = dir.File("ONE.DB");
+#ifndef _WIN32  // Windows file systems ignore case themselves
     ASSERT_EQ(::link(one.c_str(), upper.c_str()), 0);
+#endif
     EXPECT_EQ(ZEBOpen(upper.c_str()), db.Handle()) << "paths compare without letter case";
+#ifndef _WIN32  // on Windows "One.db" would be the same file
     // A different file whose name differs only in case is another database.
     const std::string other = dir.Write("One.db", BuildImage(Sample(false)));
     OpenFile second(other);
     EXPECT_NE(second.Handle(), db.Handle());
     EXPECT_GE(second.Handle(), 0);
+#endif
     EXPECT_EQ(ZEBFieldGetValueAsInteger(db, "ABCD", "WXYZ", 0), 99) << "the unsaved change is still seen";
 }
 
@@ -83,10 +87,12 @@ TEST_F(Registry, ARegisteredPathWhoseFileWasDeletedFailsButStaysOpen) {
     EXPECT_EQ(ZEBDatabaseGetTableCount(db), 2);
 }
 
+#ifndef _WIN32  // Windows: a file held open by a writer, tests/windows/
 TEST_F(Registry, AFileThatCannotBeReadFails) {
     // A regular file whose reading fails.
     EXPECT_EQ(ZEBOpen("/proc/self/mem"), -1);
 }
+#endif
 
 TEST_F(Registry, TheFirstWordDecidesTheLayout) {
     struct Case {

@@ -1,0 +1,3 @@
+# Cross-builds for 32-bit Windows with mingw-w64 (Debian: mingw-w64).
+set(ZEB_MINGW_TRIPLET i686-w64-mingw32)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)
