@@ -27,7 +27,7 @@ struct Workbook {
 Workbook ReadWithXlrd(const QString &Path) {
     Workbook book;
     QProcess reader;
-    reader.start("python3", {ZEB_TEST_SOURCE_DIR "/read_xls.py", Path});
+    reader.start(ZEB_XLRD_PYTHON, {ZEB_TEST_SOURCE_DIR "/read_xls.py", Path});
     if (!reader.waitForFinished(60000) || reader.exitStatus() != QProcess::NormalExit || reader.exitCode() != 0) {
         book.Error = "xlrd could not read " + Path + ": " + QString::fromLocal8Bit(reader.readAllStandardError());
         return book;
