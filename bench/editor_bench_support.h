@@ -18,12 +18,12 @@ namespace zebbench {
 // Starts the peak over from the memory in use now.
 inline void ResetPeakResidentMemory() { std::ofstream("/proc/self/clear_refs") << "5"; }
 
-// The largest resident memory of the process since the last reset, in MiB.
-inline double PeakResidentMiB() {
+// A memory figure of /proc/self/status ("VmHWM:", "VmRSS:"), in MiB.
+inline double StatusMiB(const std::string &Key) {
     std::ifstream status("/proc/self/status");
     std::string key;
     while (status >> key) {
-        if (key == "VmHWM:") {
+        if (key == Key) {
             double kib = 0;
             status >> kib;
             return kib / 1024.0;
@@ -32,6 +32,10 @@ inline double PeakResidentMiB() {
     }
     return 0;
 }
+
+// The largest resident memory of the process since the last reset, in MiB.
+inline double PeakResidentMiB() { return StatusMiB("VmHWM:"); }
+inline double ResidentMiB() { return StatusMiB("VmRSS:"); }
 
 // The window with Path opened and table TableIndex selected, not yet loaded.
 inline std::unique_ptr<zebedit::TForm1> WindowWithTable(const std::string &Path, int TableIndex) {
