@@ -129,10 +129,14 @@ void TForm1::LoadSelectedTable() {
     if (!database.IsOpen()) return;
     const int32_t handle = database.Handle();
 
+    // Disabling the list takes the keyboard focus away from it; it gets it
+    // back afterwards, so the arrow keys go on choosing tables.
+    const bool listHadFocus = ListBox1->hasFocus();
     ListBox1->setEnabled(false);
-    const TAtExit restore{[this] {
+    const TAtExit restore{[this, listHadFocus] {
         ProgressBar1->setValue(0);
         ListBox1->setEnabled(true);
+        if (listHadFocus) ListBox1->setFocus();
     }};
     TGridModel &grid = StringGrid1->Grid();
     grid.Clear();
@@ -152,7 +156,6 @@ void TForm1::LoadSelectedTable() {
     grid.BeginLoad(fieldCount, recordCount);
     ToolButton7->setEnabled(recordCount > 0);
     StringGrid1->setEnabled(recordCount > 0);
-    StringGrid1->ResetSortingAndWidths();
     ProgressBar1->setMinimum(0);
     ProgressBar1->setMaximum(table.FieldCount - 1);
 

@@ -437,6 +437,9 @@ void BrowseTest::keyboardSelectionLoadsTheTable() {
     form.ListBox1->setFocus();
     QTest::keyClick(form.ListBox1, Qt::Key_Down);
     QCOMPARE(form.GroupBox2->title(), "Table: TWO");
+    QVERIFY(form.ListBox1->hasFocus());
+    QTest::keyClick(form.ListBox1, Qt::Key_Down);
+    QCOMPARE(form.GroupBox2->title(), "Table: TRE");
 }
 
 void BrowseTest::headerClickSortsNumbersAsNumbers() {
