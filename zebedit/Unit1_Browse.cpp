@@ -47,9 +47,11 @@ void LoadFieldColumn(TGridModel &Grid, int32_t Handle, const char *Table, const 
         }
         break;
     case ZEB_FT_STRING: {
-        // S characters and a zero, as the library expects (at least one).
-        const uint32_t bits = static_cast<uint32_t>(Properties.BitCount);
-        std::vector<char> buffer(std::clamp<uint32_t>(bits, 1, MaxStringBuffer) + 1);
+        // The library sizes the text by the field it finds by name, which is
+        // the first field of that name: in a table where two fields share a
+        // name it may be wider than this one. No text is longer than a
+        // record, so a buffer of the largest record size always holds it.
+        std::vector<char> buffer(MaxStringBuffer + 1);
         char *text = buffer.data();
         for (int record = 0; record < RecordCount; ++record) {
             text[0] = '\0';

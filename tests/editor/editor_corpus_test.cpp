@@ -40,6 +40,27 @@ class CorpusTest : public QObject {
         }
         QVERIFY2(opened > 0, "no corpus files found");
     }
+
+    // Found by the corpus of a long fuzz run: the library reads a field by
+    // name, so a narrow string field that shares its name with an earlier,
+    // wider one gets the wider field's text.
+    void StringFieldsSharingANameLoad() {
+        zebtest::TableSpec table;
+        table.Name = "DUP";
+        table.RecordSize = 40;
+        table.Fields = {{0, "S", 0, 256}, {0, "S", 256, 8}};
+        zebtest::Bytes record(40, 'x');
+        record[32] = 'y';
+        record[39] = 0;
+        table.Records = {record};
+        zebtest::DatabaseSpec spec;
+        spec.Tables = {table};
+        EditorHarness editor;
+        editor.OpenFile(editor.WriteDatabase("dup.db", spec));
+        editor.ClickTable(0);
+        QCOMPARE(editor.Cell(1, 1), QString(32, 'x'));
+        QCOMPARE(editor.Cell(2, 1), QString(32, 'x'));
+    }
 };
 
 QTEST_MAIN(CorpusTest)
