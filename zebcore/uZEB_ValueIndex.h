@@ -47,10 +47,6 @@ class TzebValueIndex {
     // Moves Record from the bucket of OldValue to the end of the bucket of
     // NewValue. NewValue must have been checked.
     void Move(Entry &Entry, int32_t Record, int64_t OldValue, int64_t NewValue);
-    // Appends Record to the bucket of Value (checked), creating it.
-    void Enter(Entry &Entry, int32_t Record, int64_t Value);
-    // Takes Record out of the bucket of Value, when present.
-    void Leave(Entry &Entry, int32_t Record, int64_t Value);
 
     bool Empty() const { return entries_.empty(); }
 
@@ -61,6 +57,11 @@ class TzebValueIndex {
     };
 
   private:
+    // Appends Record to the bucket of Value (checked), creating it.
+    static void Enter(Entry &Entry, int32_t Record, int64_t Value);
+    // Takes Record out of the bucket of Value, when present.
+    static void Leave(Entry &Entry, int32_t Record, int64_t Value);
+
     std::vector<std::unique_ptr<Entry>> entries_;
 };
 
