@@ -116,6 +116,14 @@ TEST_P(Query, AWriteWithNoPlaceInTheIndexIsRefusedAndKeepsTheRecordFound) {
     EXPECT_EQ(ZEBFieldGetValueAsInteger(db, "IDX", "NEG", 1), 0) << "nothing written";
     EXPECT_EQ(Result(), (std::vector<int32_t>{0, 1, 2}));
     EXPECT_FALSE(ZEBFieldSetValueAsFloat(db, "IDX", "NEG", 1, -1.0f));
+    // 9 has a slot in a 4-bit field, but the signed field reads it back as -7.
+    EXPECT_FALSE(ZEBFieldSetValueAsInteger(db, "IDX", "NEG", 1, 9)) << "the field would read back -7";
+    EXPECT_EQ(ZEBFieldGetValueAsInteger(db, "IDX", "NEG", 1), 0) << "nothing written";
+    EXPECT_EQ(ZEBQueryFindUnsignedInt(db, "IDX", "NEG", 9), 0) << "the record is not listed under 9";
+    EXPECT_TRUE(ZEBFieldSetValueAsInteger(db, "IDX", "NEG", 1, 7));
+    EXPECT_EQ(ZEBQueryFindUnsignedInt(db, "IDX", "NEG", 0), 2);
+    EXPECT_EQ(ZEBQueryFindUnsignedInt(db, "IDX", "NEG", 7), 1);
+    ASSERT_TRUE(ZEBFieldSetValueAsInteger(db, "IDX", "NEG", 1, 0));
     EXPECT_EQ(ZEBQueryFindUnsignedInt(db, "IDX", "NEG", 0), 3);
     // A deleted record is not in the index: any value may be written to it.
     ASSERT_TRUE(ZEBTableRecordChangeDeleted(db, "IDX", 2, 0));

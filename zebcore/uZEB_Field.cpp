@@ -114,16 +114,26 @@ std::string TzebField::GetAsString() const {
 
 void TzebField::SetAsInteger(int64_t Value) {
     if (FieldType == ftString) return;
-    // Keep the value index of this field up to date for a live record; a
-    // value that has no place in it is refused before anything changes.
-    if (Table.ValueIndex && Addressable(Table) && !Table.IsDeleted()) {
-        if (auto *entry = Table.ValueIndex->Find(*this)) {
-            TzebValueIndex::CheckValue(*entry, static_cast<int32_t>(Value));
-            Table.ValueIndex->Move(*entry, Table.CurrentRecord, static_cast<int32_t>(GetAsInteger()),
-                                   static_cast<int32_t>(Value));
-        }
+    TzebValueIndex::Entry *entry = nullptr;
+    if (Table.ValueIndex && Addressable(Table) && !Table.IsDeleted()) entry = Table.ValueIndex->Find(*this);
+    if (!entry) {
+        WriteBits(Value);
+        return;
     }
+    // The record is listed under the value the field reads back, as a build
+    // would list it. A value with no place in the index is refused before
+    // anything changes; so is one that the field's width turns into such a
+    // value (a signed field reads its upper half back as negative numbers),
+    // which is written back to what it was.
+    TzebValueIndex::CheckValue(*entry, static_cast<int32_t>(Value));
+    const auto before = static_cast<int32_t>(GetAsInteger());
     WriteBits(Value);
+    const auto after = static_cast<int32_t>(GetAsInteger());
+    if (!TzebValueIndex::HasSlot(*entry, after)) {
+        WriteBits(before);
+        TzebValueIndex::CheckValue(*entry, after);
+    }
+    Table.ValueIndex->Move(*entry, Table.CurrentRecord, before, after);
 }
 
 void TzebField::SetAsFloat(float Value) {

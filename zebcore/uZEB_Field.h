@@ -39,7 +39,7 @@ class TzebField {
     std::string GetAsString() const;
 
     // Raise IndexError, writing nothing, when the field has a value index
-    // and the value has no place in it.
+    // and the value, or what the field reads back after it, has no place in it.
     void SetAsInteger(int64_t Value);
     void SetAsFloat(float Value);
     void SetAsString(const std::string &Text);

@@ -60,8 +60,12 @@ void TzebValueIndex::RebuildAll(TzebTable &Table) {
     }
 }
 
+bool TzebValueIndex::HasSlot(const Entry &Entry, int64_t Value) {
+    return Value >= 0 && Value < (int64_t{1} << Entry.BitCount);
+}
+
 void TzebValueIndex::CheckValue(const Entry &Entry, int64_t Value) {
-    if (Value < 0 || Value >= (int64_t{1} << Entry.BitCount)) OutOfBounds(Value);
+    if (!HasSlot(Entry, Value)) OutOfBounds(Value);
 }
 
 BucketRef TzebValueIndex::Lookup(const Entry &Entry, int64_t Value) const {

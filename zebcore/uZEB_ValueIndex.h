@@ -41,7 +41,9 @@ class TzebValueIndex {
     // under it). Raises IndexError for a value outside the field's range.
     BucketRef Lookup(const Entry &Entry, int64_t Value) const;
 
-    // Checks that Value has a slot in the entry; raises IndexError if not.
+    // Whether Value has a slot in the entry.
+    static bool HasSlot(const Entry &Entry, int64_t Value);
+    // Raises IndexError when Value has no slot in the entry.
     static void CheckValue(const Entry &Entry, int64_t Value);
 
     // Moves Record from the bucket of OldValue to the end of the bucket of
