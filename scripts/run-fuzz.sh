@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs each fuzz target of a fuzz build for a bounded time, starting from the
-# committed seed corpus (fuzz/corpus/<target>, never written to) and the
+# committed seed corpus (fuzz/corpus/<target>), the inputs that once broke
+# the library (fuzz/regressions/<target>), both never written to, and the
 # inputs earlier runs kept in <build>/fuzz-work/<target>. A crash leaves its
 # input in <build>/fuzz-artifacts/ and fails the run.
 #   scripts/run-fuzz.sh [BUILD-DIR [SECONDS-PER-TARGET [libFuzzer options...]]]
@@ -22,7 +23,7 @@ for target in fuzz_open fuzz_calls; do
   echo "=== $target: ${seconds}s (log: $log)"
   if "$build/fuzz/$target" -max_total_time="$seconds" -max_len="${max_len[$target]}" -timeout=30 \
        -rss_limit_mb=4096 -print_final_stats=1 -artifact_prefix="$artifacts/$target-" "$@" \
-       "$work" "fuzz/corpus/$target" >"$log" 2>&1; then
+       "$work" "fuzz/corpus/$target" "fuzz/regressions/$target" >"$log" 2>&1; then
     passed=$((passed + 1))
   else
     failed=$((failed + 1))
