@@ -1,7 +1,7 @@
 // Runs a fuzz target's entry point once on every file named on the command
 // line, or found in a folder named there, without libFuzzer. The normal test
-// suites use it to replay the seed corpus and the inputs that once broke the
-// library, so a fixed fault stays fixed in every build.
+// suites use it to replay the seed corpus and the inputs that once failed a
+// fuzz run, so a fixed fault stays fixed in every build.
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>

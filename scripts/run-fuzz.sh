@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs each fuzz target of a fuzz build for a bounded time, starting from the
-# committed seed corpus (fuzz/corpus/<target>), the inputs that once broke
-# the library (fuzz/regressions/<target>), both never written to, and the
+# committed seed corpus (fuzz/corpus/<target>), the inputs that once failed
+# a run (fuzz/regressions/<target>), both never written to, and the
 # inputs earlier runs kept in <build>/fuzz-work/<target>. A crash leaves its
 # input in <build>/fuzz-artifacts/ and fails the run.
 #   scripts/run-fuzz.sh [BUILD-DIR [SECONDS-PER-TARGET [libFuzzer options...]]]
